@@ -1,0 +1,105 @@
+// The engine's only door to the operating system: directory search, file reading, the hit-log
+// append, the program's folder and the thread's message pump. One implementation per OS
+// (posix/, win32/); CMake builds exactly one of them, and it defines Platform::Default().
+//
+// Every method may be called from any thread unless it says otherwise.
+#ifndef QUARNEL_ENGINE_PLATFORM_PLATFORM_H_
+#define QUARNEL_ENGINE_PLATFORM_PLATFORM_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string_view>
+
+#include "engine/text.h"
+
+namespace quarnel {
+
+#ifdef _WIN32
+inline constexpr char kPathSeparator = '\\';
+#else
+inline constexpr char kPathSeparator = '/';
+#endif
+
+// The name of the hit log, beside the executable.
+inline constexpr std::string_view kLogFileName = "list_log.txt";
+
+struct DirEntry {
+  Text name;
+  // Decided by the folder attribute alone; on POSIX a link to a folder counts as a folder.
+  bool is_folder = false;
+};
+
+// One open directory search; the first Next() gives the first matching entry. Entries come in
+// the order the OS delivers them, "." and ".." included where the OS delivers them.
+class DirectorySearch {
+ public:
+  virtual ~DirectorySearch() = default;
+  // False when the search has no further entry (or failed part-way).
+  virtual bool Next(DirEntry* entry) = 0;
+};
+
+// Identity of a folder on disk, for ending descents through link cycles.
+struct FolderId {
+  uint64_t device = 0;
+  uint64_t inode = 0;
+  bool operator==(const FolderId&) const = default;
+};
+
+// A file open for reading. Only regular files are ever opened.
+class ReadableFile {
+ public:
+  virtual ~ReadableFile() = default;
+  // Reads up to n bytes into buf: the count read, 0 at the end, -1 on an error.
+  virtual int64_t Read(char* buf, size_t n) = 0;
+  // The size when the file was opened.
+  virtual uint64_t Size() const = 0;
+};
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+
+  // The implementation for this OS; lives for the whole process.
+  static Platform& Default();
+
+  // Starts a search whose last path part is a wildcard pattern ("*.*" matches every name).
+  // Null when nothing can be delivered: no such folder, not a folder, no access, no match.
+  virtual std::unique_ptr<DirectorySearch> StartSearch(const Text& search_path) = 0;
+
+  // True when path names a folder (links followed).
+  virtual bool IsFolder(const Text& path) = 0;
+
+  // The identity of the folder (links followed). False where the OS gives none; the walk then
+  // relies on the OS refusing over-long paths to end a cycle.
+  virtual bool GetFolderId(const Text& folder, FolderId* id) = 0;
+
+  // Opens an existing regular file for reading, letting others read it too. Null when it is
+  // missing, not a regular file (a FIFO, socket or device must never block a scan), not readable,
+  // or held open for writing where the OS can tell.
+  virtual std::unique_ptr<ReadableFile> OpenForRead(const Text& path) = 0;
+
+  // Creates the file or cuts it to 0 bytes, then writes bytes. False on any failure; a file that
+  // cannot be opened is left as it was.
+  virtual bool WriteWholeFile(const Text& path, std::string_view bytes) = 0;
+
+  // Appends bytes at the end of the file in place, creating it when missing, as one record:
+  // serialised with every other append in this process and, by an advisory lock, in other
+  // processes. On failure the file keeps its old size and false is returned.
+  virtual bool AppendRecord(const Text& path, std::string_view bytes) = 0;
+
+  // Waits for an append under way, then refuses every later one, for good. Called at program end
+  // so that the log is never cut short by the process ending mid-write.
+  virtual void StopAppends() = 0;
+
+  // The folder of the running executable, without a trailing separator ("" for the root).
+  virtual Text ProgramDirectory() = 0;
+
+  // Handles the calling thread's pending window messages without waiting; nothing where the OS
+  // has no per-thread message queue.
+  virtual void PumpEvents() = 0;
+};
+
+}  // namespace quarnel
+
+#endif  // QUARNEL_ENGINE_PLATFORM_PLATFORM_H_

@@ -1,0 +1,3 @@
+<?php
+// Harmless sample footer: no signature here.
+echo '<footer>&copy; Sample site</footer>';

@@ -1,0 +1,2 @@
+// Harmless sample script: no signature here.
+document.addEventListener('DOMContentLoaded', () => console.log('ready'));
