@@ -180,9 +180,8 @@ int Main(int argc, char** argv) {
   bool options_done = false;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
-    auto value = [&](const char* what) -> std::optional<std::string> {
+    auto value = [&]() -> std::optional<std::string> {
       if (i + 1 >= argc) return std::nullopt;
-      (void)what;
       return std::string(argv[++i]);
     };
     if (options_done || arg == "-" || arg.empty() || arg[0] != '-') {
@@ -196,7 +195,7 @@ int Main(int argc, char** argv) {
       std::cout << kVersion << "\n";
       return 0;
     } else if (arg == "-f" || arg == "--signatures") {
-      auto v = value("FILE");
+      auto v = value();
       if (!v) return UsageError("option " + arg + " needs a FILE");
       if (options.signature_file) return UsageError("only one signature FILE may be given");
       options.signature_file = *v;
@@ -204,13 +203,13 @@ int Main(int argc, char** argv) {
       if (options.signature_file) return UsageError("only one signature FILE may be given");
       options.signature_file = arg.substr(13);
     } else if (arg == "-e" || arg == "--signature") {
-      auto v = value("SIG");
+      auto v = value();
       if (!v) return UsageError("option " + arg + " needs a SIG");
       options.extra_signatures.push_back(*v);
     } else if (arg.rfind("--signature=", 0) == 0) {
       options.extra_signatures.push_back(arg.substr(12));
     } else if (arg == "--log") {
-      auto v = value("FILE");
+      auto v = value();
       if (!v || v->empty()) return UsageError("option --log needs a FILE");
       options.log_path = *v;
     } else if (arg.rfind("--log=", 0) == 0 && arg.size() > 6) {
