@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that a build needs, and nothing when they are already there.
 #   scripts/deps.sh base      compiler, CMake, Ninja, GoogleTest (the engine and quarnel-scan)
-#   scripts/deps.sh qt        Qt 6 Widgets, Xvfb and screenshot tools (the desktop window)
+#   scripts/deps.sh qt        Qt 6 Widgets, Xvfb, screenshot tools and a font with Chinese
+#                             glyphs (the desktop window)
 #   scripts/deps.sh windows   mingw-w64 and Wine (the Windows edition)
 #   scripts/deps.sh bench     ripgrep, hyperfine, Google Benchmark (the benchmark)
 set -euo pipefail
@@ -10,7 +11,7 @@ packages=()
 for group in "$@"; do
   case "$group" in
     base) packages+=(g++ cmake ninja-build libgtest-dev libgmock-dev pkg-config) ;;
-    qt) packages+=(qt6-base-dev xvfb xdotool x11-utils imagemagick xauth) ;;
+    qt) packages+=(qt6-base-dev xvfb xdotool x11-utils imagemagick xauth fonts-droid-fallback) ;;
     windows) packages+=(mingw-w64 wine wine64 googletest xvfb) ;;
     bench) packages+=(ripgrep hyperfine libbenchmark-dev time) ;;
     *) echo "deps.sh: unknown group '$group'" >&2; exit 2 ;;
