@@ -2,6 +2,12 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
+
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#include <tmmintrin.h>
+#define QUARNEL_HAVE_SSSE3 1
+#endif
 
 namespace quarnel {
 namespace {
@@ -35,6 +41,113 @@ int Commonness(char c) {
   if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) return 1;
   return 0;
 }
+
+// The start of the least common window of `width` bytes in line.
+size_t LeastCommonWindow(const std::string& line, size_t width) {
+  size_t best = 0;
+  int best_score = 1 << 30;
+  for (size_t a = 0; a + width <= line.size(); ++a) {
+    int score = 0;
+    for (size_t k = a; k < a + width; ++k) score += Commonness(line[k]);
+    if (score < best_score) {
+      best_score = score;
+      best = a;
+    }
+  }
+  return best;
+}
+
+// The gram's bytes in text order, first byte most significant: sorting by it groups windows by
+// their first bytes.
+uint32_t LoadGramReversed(uint32_t gram, unsigned q) {
+  uint32_t key = 0;
+  for (unsigned k = 0; k < q; ++k) key = (key << 8) | ((gram >> (8 * k)) & 0xFF);
+  return key;
+}
+
+// Up to this many lines the SIMD filter's 8 buckets stay selective.
+constexpr size_t kTeddyMaxLines = 64;
+constexpr unsigned kTeddyWindow = 3;
+
+#ifdef QUARNEL_HAVE_SSSE3
+
+bool HasSimd() { return __builtin_cpu_supports("ssse3"); }
+
+// The bucket bits of the windows that end in each lane of the 16 bytes at p; prev0 and prev1
+// hold the masks of window bytes 0 and 1 of the block before and are updated.
+__attribute__((target("ssse3"), always_inline)) inline unsigned TeddyBlock(
+    const char* p, __m128i lo0, __m128i hi0, __m128i lo1, __m128i hi1, __m128i lo2, __m128i hi2,
+    __m128i* prev0, __m128i* prev1) {
+  const __m128i nibble = _mm_set1_epi8(0x0F);
+  const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+  const __m128i low = _mm_and_si128(v, nibble);
+  const __m128i high = _mm_and_si128(_mm_srli_epi16(v, 4), nibble);
+  const __m128i m0 = _mm_and_si128(_mm_shuffle_epi8(lo0, low), _mm_shuffle_epi8(hi0, high));
+  const __m128i m1 = _mm_and_si128(_mm_shuffle_epi8(lo1, low), _mm_shuffle_epi8(hi1, high));
+  const __m128i m2 = _mm_and_si128(_mm_shuffle_epi8(lo2, low), _mm_shuffle_epi8(hi2, high));
+  // Lane j: window byte 2 at j, byte 1 at j-1, byte 0 at j-2.
+  const __m128i all = _mm_and_si128(
+      m2, _mm_and_si128(_mm_alignr_epi8(m1, *prev1, 15), _mm_alignr_epi8(m0, *prev0, 14)));
+  *prev0 = m0;
+  *prev1 = m1;
+  return ~static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(all, _mm_setzero_si128()))) &
+         0xFFFF;
+}
+
+// Calls candidate(t) for every position t of data[begin, end) where the `width` bytes from t
+// pass the nibble masks of some bucket, in ascending order, until it returns true. Reads up to 15
+// bytes past end (the caller's slack). Always works on 3-byte windows: a shorter window's tables
+// pass every byte in front of it. The masks of the previous block carry over, so that windows
+// across a block edge are seen.
+template <class Candidate>
+__attribute__((target("ssse3"))) bool TeddyScan(const uint8_t* tables, unsigned width,
+                                                const char* data, size_t begin, size_t end,
+                                                Candidate candidate) {
+  const __m128i zero = _mm_setzero_si128();
+  auto table = [&](unsigned i) {
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(tables + i * 16));
+  };
+  const __m128i lo0 = table(0), hi0 = table(1), lo1 = table(2), hi1 = table(3);
+  const __m128i lo2 = table(4), hi2 = table(5);
+  // Before begin no window may start: masks of real window bytes are empty there.
+  __m128i prev0 = width < 3 ? _mm_set1_epi8(-1) : zero;
+  __m128i prev1 = width < 2 ? _mm_set1_epi8(-1) : zero;
+  const size_t back = width - 1;
+  auto report = [&](size_t x, unsigned bits) {
+    while (bits != 0) {
+      const unsigned j = static_cast<unsigned>(__builtin_ctz(bits));
+      bits &= bits - 1;
+      if (candidate(x + j - back)) return true;
+    }
+    return false;
+  };
+  size_t x = begin;
+  // Two blocks a round: candidates are rare, so one test covers 32 lanes.
+  for (; x + 32 <= end; x += 32) {
+    const unsigned first = TeddyBlock(data + x, lo0, hi0, lo1, hi1, lo2, hi2, &prev0, &prev1);
+    const unsigned second =
+        TeddyBlock(data + x + 16, lo0, hi0, lo1, hi1, lo2, hi2, &prev0, &prev1);
+    if ((first | second) == 0) continue;
+    if (report(x, first | (second << 16))) return true;
+  }
+  for (; x < end; x += 16) {
+    unsigned bits = TeddyBlock(data + x, lo0, hi0, lo1, hi1, lo2, hi2, &prev0, &prev1);
+    if (end - x < 16) bits &= (1u << (end - x)) - 1;
+    if (report(x, bits)) return true;
+  }
+  return false;
+}
+
+#else
+
+bool HasSimd() { return false; }
+
+template <class Candidate>
+bool TeddyScan(const uint8_t*, unsigned, const char*, size_t, size_t, Candidate) {
+  return false;  // never chosen: HasSimd() is false
+}
+
+#endif
 
 }  // namespace
 
@@ -109,30 +222,66 @@ SignatureMatcher::SignatureMatcher(std::string_view signature_text) {
     shortest_ = std::min(shortest_, line.size());
     longest_ = std::max(longest_, line.size());
   }
+  if (HasSimd() && lines_.size() <= kTeddyMaxLines) {
+    BuildTeddy();
+  } else {
+    BuildSampled();
+  }
+  BuildIndex();
+}
+
+// Each line anchors one window of q_ bytes, its least common; the SIMD filter looks at every
+// position, so one anchor per line suffices.
+void SignatureMatcher::BuildTeddy() {
+  q_ = static_cast<unsigned>(std::min<size_t>(shortest_, kTeddyWindow));
+  stride_ = 1;
+  gram_mask_ = (1u << (8 * q_)) - 1;
+  std::vector<std::pair<uint32_t, uint32_t>> windows;  // (gram, line)
+  for (uint32_t li = 0; li < lines_.size(); ++li) {
+    const size_t a = LeastCommonWindow(lines_[li], q_);
+    entries_.push_back(Entry{LoadGram(lines_[li].data() + a, q_), li, static_cast<uint32_t>(a)});
+  }
+  // Lines with similar windows share a bucket, so that each bucket's nibble sets stay small.
+  std::vector<size_t> order(entries_.size());
+  for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::sort(order.begin(), order.end(), [&](size_t x, size_t y) {
+    return LoadGramReversed(entries_[x].gram, q_) < LoadGramReversed(entries_[y].gram, q_);
+  });
+  // A window shorter than kTeddyWindow bytes sits at the end; the bytes in front pass anything.
+  teddy_.assign(2 * kTeddyWindow * 16, 0);
+  const unsigned pad = kTeddyWindow - q_;
+  for (unsigned k = 0; k < pad; ++k) {
+    std::fill(teddy_.begin() + 2 * k * 16, teddy_.begin() + (2 * k + 2) * 16, uint8_t{0xFF});
+  }
+  for (size_t rank = 0; rank < order.size(); ++rank) {
+    const uint32_t gram = entries_[order[rank]].gram;
+    const auto bit = static_cast<uint8_t>(1u << (rank * 8 / order.size()));
+    for (unsigned k = 0; k < q_; ++k) {
+      const unsigned byte = (gram >> (8 * k)) & 0xFF;
+      teddy_[(2 * (pad + k)) * 16 + (byte & 15)] |= bit;
+      teddy_[(2 * (pad + k) + 1) * 16 + (byte >> 4)] |= bit;
+    }
+  }
+}
+
+// Each line anchors the q-byte grams at `stride_` consecutive offsets: any stride_ consecutive
+// text positions include one sampled position, so sampling every stride_ bytes meets each
+// occurrence at one of its anchors.
+void SignatureMatcher::BuildSampled() {
   q_ = static_cast<unsigned>(std::min<size_t>(shortest_, kMaxGram));
   stride_ = static_cast<unsigned>(std::min<size_t>(shortest_ - q_ + 1, kMaxStride));
   gram_mask_ = q_ == 4 ? 0xFFFFFFFFu : (1u << (8 * q_)) - 1;
-
-  // Each line anchors `stride_` grams at consecutive offsets: any stride_ consecutive text
-  // positions include one sampled position. Among the windows that fit, take the least common.
   for (uint32_t li = 0; li < lines_.size(); ++li) {
-    const std::string& line = lines_[li];
-    size_t best = 0;
-    int best_score = 1 << 30;
-    for (size_t a = 0; a + stride_ - 1 + q_ <= line.size(); ++a) {
-      int score = 0;
-      for (size_t k = a; k < a + stride_ - 1 + q_; ++k) score += Commonness(line[k]);
-      if (score < best_score) {
-        best_score = score;
-        best = a;
-      }
-    }
+    const size_t a = LeastCommonWindow(lines_[li], stride_ - 1 + q_);
     for (uint32_t o = 0; o < stride_; ++o) {
-      entries_.push_back(Entry{LoadGram(line.data() + best + o, q_), li,
-                               static_cast<uint32_t>(best + o)});
+      entries_.push_back(Entry{LoadGram(lines_[li].data() + a + o, q_), li,
+                               static_cast<uint32_t>(a + o)});
     }
   }
+}
 
+// The exact look-up from an anchor gram to its entries, and the filter bits of the scalar path.
+void SignatureMatcher::BuildIndex() {
   // About 64 filter bits per anchor keeps false alarms near 1.5%; 2^18 bits (32 KiB) at most.
   unsigned bits = 10;
   while (bits < 18 && (size_t{1} << bits) < entries_.size() * 64) ++bits;
@@ -172,6 +321,11 @@ bool SignatureMatcher::Search(const char* data, size_t begin, size_t end, bool c
   if (any_text_) return true;
   if (end - begin < shortest_) return false;
   CharStartCache starts(data, begin, carry_odd);
+  if (!teddy_.empty()) {
+    return TeddyScan(teddy_.data(), q_, data, begin, end, [&](size_t t) {
+      return Verify(data, begin, end, t, LoadGram(data + t, q_), &starts);
+    });
+  }
   const uint64_t* filter = filter_.data();
   const unsigned shift = 32 - filter_bits_;
   const uint32_t mask = gram_mask_;

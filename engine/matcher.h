@@ -43,7 +43,7 @@ class SignatureMatcher {
   bool Search(const char* data, size_t begin, size_t end, bool carry_odd) const;
 
   // Readable bytes a Search needs past its end.
-  static constexpr size_t kSlack = 8;
+  static constexpr size_t kSlack = 16;
 
  private:
   struct Entry {
@@ -54,6 +54,10 @@ class SignatureMatcher {
 
   bool Verify(const char* data, size_t begin, size_t end, size_t t, uint32_t gram,
               class CharStartCache* starts) const;
+
+  void BuildTeddy();
+  void BuildSampled();
+  void BuildIndex();
 
   bool never_ = true;
   bool any_text_ = false;
@@ -71,6 +75,9 @@ class SignatureMatcher {
   std::vector<Entry> entries_;
   std::vector<uint32_t> bucket_start_;
   unsigned filter_bits_ = 10;
+  // The SIMD path: a 3-byte window of every line, its nibbles spread over 8 buckets
+  // (teddy_[2k] low nibbles, teddy_[2k+1] high nibbles of window byte k). Empty when not used.
+  std::vector<uint8_t> teddy_;
 };
 
 // Reads one file text after another in fixed-size chunks into one reused buffer and stops at the
