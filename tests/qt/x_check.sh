@@ -5,13 +5,16 @@
 #  2. waits for the window and checks its caption, size, centred place and, on a screenshot, the
 #     pink of the drop label;
 #  3. presses the start button with the X pointer, waits for the completion notice and checks
-#     the hit log's exact bytes and that the results box shows text.
+#     the hit log's exact bytes and that the results box shows text;
+#  4. closes the window as its close box would, while the scan still waits at its notice, and
+#     checks that the program ends at once, with status 0.
 # Screenshots: OUTPUT_DIR/window.png (at start) and OUTPUT_DIR/window-after-scan.png.
 #
-#   tests/qt/x_check.sh QUARNEL_BINARY OUTPUT_DIR
+#   tests/qt/x_check.sh QUARNEL_BINARY X_CLOSE_BINARY OUTPUT_DIR
 set -euo pipefail
 binary=$1
-out=$2
+x_close=$2
+out=$3
 mkdir -p "$out"
 work=$(mktemp -d)
 pids=()
@@ -40,7 +43,8 @@ printf '<?php eval($_POST["x"]);' >"$work/www/shell.php"
 printf 'nothing here' >"$work/www/clean.txt"
 printf '@extract($_GET);' >"$work/www/sub/inc.php"
 (cd "$work" && exec "$work/bin/quarnel" www) >"$work/quarnel.log" 2>&1 &
-pids+=($!)
+quarnel=$!
+pids+=("$quarnel")
 
 wid=$(timeout 60 xdotool search --sync --onlyvisible --name '^Quarnel  -') || fail "no window"
 name=$(xdotool getwindowname "$wid")
@@ -74,4 +78,12 @@ shoot "$out/window-after-scan.png"
 dark=$(convert "$out/window-after-scan.png" -crop 448x48+0+280 +repage -colorspace gray \
   -format '%[fx:minima < 0.5 ? 1 : 0]' info:)
 [ "$dark" = 1 ] || fail "results box shows nothing"
+
+"$x_close" "$wid" || fail "x_close"
+for _ in $(seq 100); do kill -0 "$quarnel" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$quarnel" 2>/dev/null && fail "still running 10 s after its window was closed"
+status=0
+wait "$quarnel" || status=$?
+[ "$status" = 0 ] || fail "exit status $status"
+cmp "$expected" "$work/bin/list_log.txt" >&2 || fail "log changed at the end"
 echo "x_check: ok (window ${WIDTH}x$HEIGHT at $X,$Y on $DISPLAY; screenshots in $out)"
