@@ -4,7 +4,7 @@
 #   scripts/deps.sh qt        Qt 6 Widgets, Xvfb, X tools, Xlib and a font with Chinese
 #                             glyphs (the desktop window)
 #   scripts/deps.sh windows   mingw-w64 and Wine (the Windows edition)
-#   scripts/deps.sh bench     ripgrep, hyperfine, Google Benchmark (the benchmark)
+#   scripts/deps.sh bench     ripgrep, hyperfine, Google Benchmark, jq (the benchmark)
 set -euo pipefail
 
 packages=()
@@ -13,7 +13,7 @@ for group in "$@"; do
     base) packages+=(g++ cmake ninja-build libgtest-dev libgmock-dev pkg-config) ;;
     qt) packages+=(qt6-base-dev xvfb xdotool x11-utils imagemagick xauth libx11-dev fonts-droid-fallback) ;;
     windows) packages+=(mingw-w64 wine wine64 googletest xvfb) ;;
-    bench) packages+=(ripgrep hyperfine libbenchmark-dev time) ;;
+    bench) packages+=(ripgrep hyperfine libbenchmark-dev time jq) ;;
     *) echo "deps.sh: unknown group '$group'" >&2; exit 2 ;;
   esac
 done
