@@ -125,7 +125,13 @@ class TerminalFrontEnd final : public ScanFrontEnd, public ScanProgress {
     if (path.substr(0, kLineBreak.size()) == kLineBreak) path.remove_prefix(kLineBreak.size());
     std::fwrite(path.data(), 1, path.size(), stdout);
     std::fputc(terminator_, stdout);
-    std::fflush(stdout);
+    // A reader waiting on a pipe sees each hit promptly; a flood of hits costs one write per
+    // buffer, not one per hit.
+    const auto now = Clock::now();
+    if (now - last_flush_ >= std::chrono::milliseconds(20)) {
+      std::fflush(stdout);
+      last_flush_ = now;
+    }
   }
 
   // The terminal shows its own summary instead of the window's notice, and opens nothing.
@@ -169,6 +175,7 @@ class TerminalFrontEnd final : public ScanFrontEnd, public ScanProgress {
   const bool show_progress_;
   const Clock::time_point start_;
   Clock::time_point last_progress_{};
+  Clock::time_point last_flush_{};
   bool progress_shown_ = false;
   size_t total_ = 0;
   size_t examined_ = 0;
@@ -269,6 +276,7 @@ int Main(int argc, char** argv) {
     total.hits += job.stats().hits;
     total.log_failures += job.stats().log_failures;
   }
+  std::fflush(stdout);
   terminal.ClearProgress();
   if (!options.quiet) {
     std::fprintf(stderr, "quarnel-scan: %llu files examined, %llu hits, log: %s\n",
