@@ -424,21 +424,30 @@ class WindowTest : public QObject {
   }
 
   void realStartNoticeIsModalWithOneOkButton() {
-    bool seen = false;
+    // Looked at, then closed, from inside the notice's own event loop.
+    QString title, text;
+    QMessageBox::StandardButtons buttons;
+    qsizetype button_count = 0;
+    QMessageBox::Icon icon = QMessageBox::Information;
+    Qt::WindowModality modality = Qt::NonModal;
     QTimer::singleShot(0, this, [&] {
       auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-      QVERIFY(box != nullptr);
-      seen = true;
-      QCOMPARE(box->windowTitle(), Q("信息："));
-      QCOMPARE(box->text(), Q("请把要检测的目录托到这里"));
-      QCOMPARE(box->buttons().size(), 1);
-      QCOMPARE(box->standardButtons(), QMessageBox::Ok);
-      QCOMPARE(box->icon(), QMessageBox::NoIcon);
-      QCOMPARE(box->windowModality(), Qt::ApplicationModal);
+      if (box == nullptr) return;
+      title = box->windowTitle();
+      text = box->text();
+      buttons = box->standardButtons();
+      button_count = box->buttons().size();
+      icon = box->icon();
+      modality = box->windowModality();
       box->button(QMessageBox::Ok)->click();
     });
     DefaultWindowOptions().show_modal_notice(window_, Q("信息："), Q("请把要检测的目录托到这里"));
-    QVERIFY(seen);
+    QCOMPARE(title, Q("信息："));
+    QCOMPARE(text, Q("请把要检测的目录托到这里"));
+    QCOMPARE(buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    QCOMPARE(button_count, 1);
+    QCOMPARE(icon, QMessageBox::NoIcon);
+    QCOMPARE(modality, Qt::ApplicationModal);
   }
 
   void scanFromWindow() {
@@ -527,10 +536,15 @@ class WindowTest : public QObject {
     std::vector<std::string> paths;
     for (int i = 0; i < 20; ++i) paths.push_back(tmp_->Write("www/" + std::to_string(i) + ".php", "eval("));
     // Closed while the worker waits for its first hit to be shown.
-    connect(Results(), &QPlainTextEdit::textChanged, window_.data(), [this] { window_->close(); });
+    bool closed_at_once = false;
+    connect(Results(), &QPlainTextEdit::textChanged, window_.data(), [&] {
+      window_->close();
+      closed_at_once = link_->IsClosed();  // before the window is deleted
+    });
     DropFolder(tmp_->Join("www"));
     PressStart();
     QTRY_VERIFY(window_.isNull());
+    QVERIFY(closed_at_once);
     QTRY_COMPARE(link_->running_scans.load(), 0);
     QVERIFY(link_->IsClosed());
     // The hit being recorded still reaches the log, whole; nothing after it; no "open".

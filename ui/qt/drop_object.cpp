@@ -51,22 +51,23 @@ bool DropObject::eventFilter(QObject* watched, QEvent* event) {
       // QDragEnterEvent derives from QDragMoveEvent. Every answer is set here in full: Qt
       // pre-accepts a move with the action of the last one.
       auto* drag = static_cast<QDragMoveEvent*>(event);
-      const bool accepted = Accepts(*drag->mimeData());
-      const Qt::DropAction effect =
-          accepted ? DropEffect(drag->modifiers(), drag->possibleActions()) : Qt::IgnoreAction;
+      const bool entering = event->type() == QEvent::DragEnter;
+      if (entering) drag_accepted_ = Accepts(*drag->mimeData());
+      const Qt::DropAction effect = drag_accepted_
+                                        ? DropEffect(drag->modifiers(), drag->possibleActions())
+                                        : Qt::IgnoreAction;
       drag->setDropAction(effect);
       // Qt sends moves and the drop only after an accepted entry, so the entry is accepted for
       // the data alone, even while the keys give no effect. What the source sees is the move's
       // answer, accepted only with an effect.
-      drag->setAccepted(event->type() == QEvent::DragEnter ? accepted
-                                                           : effect != Qt::IgnoreAction);
+      drag->setAccepted(entering ? drag_accepted_ : effect != Qt::IgnoreAction);
       return true;
     }
     case QEvent::DragLeave:
       return true;
     case QEvent::Drop: {
       auto* drop = static_cast<QDropEvent*>(event);
-      if (Accepts(*drop->mimeData()) &&
+      if (drag_accepted_ &&
           DropEffect(drop->modifiers(), drop->possibleActions()) != Qt::IgnoreAction) {
         RaiseEvents(*drop->mimeData());
       }

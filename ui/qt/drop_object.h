@@ -54,6 +54,8 @@ class DropObject : public QObject {
 
   const DropSettings settings_;
   QPointer<QWidget> window_;
+  // Whether the drag under way offered an accepted kind when it entered.
+  bool drag_accepted_ = false;
 };
 
 // The effect of an accepted drag from the held keys and the actions the source allows: no key,

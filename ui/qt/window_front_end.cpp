@@ -38,11 +38,11 @@ void WindowLink::Close() {
   closed_.store(true, std::memory_order_release);
 }
 
-bool WindowLink::Call(Task task) {
+void WindowLink::Call(Task task) {
   auto state = std::make_shared<Done::State>();
   {
     std::lock_guard<std::mutex> hold(mutex_);
-    if (window_ == nullptr) return false;
+    if (window_ == nullptr) return;
     // Posted while the window cannot go away; once it does, Qt drops the call unrun, and
     // dropping it releases done.
     QMetaObject::invokeMethod(
@@ -55,7 +55,6 @@ bool WindowLink::Call(Task task) {
   }
   std::unique_lock<std::mutex> lock(state->mutex);
   state->released.wait(lock, [&] { return state->done; });
-  return true;
 }
 
 Text WindowFrontEnd::ReadSignatureText() {

@@ -37,9 +37,9 @@ class WindowLink : public std::enable_shared_from_this<WindowLink> {
   bool IsClosed() const { return closed_.load(std::memory_order_acquire); }
 
   // Worker thread only (the UI thread would wait for itself): runs task on the UI thread and
-  // waits until its Done is released. False, without waiting, when the window is closed; a call
-  // that is dropped returns true without having run, and IsClosed() is then true.
-  bool Call(Task task);
+  // waits until its Done is released. Once the window is closed the task does not run, and the
+  // call returns at once, or as soon as the window drops it.
+  void Call(Task task);
 
   // Bumped on the UI thread at every change of the signature box; read from any thread.
   std::atomic<uint64_t> signature_revision{0};
