@@ -18,9 +18,10 @@ void EnumerateLevel(const Text& folder, const TextList& patterns, TextList* list
     }
   }
 
-  const Text prefix = CompareText(RightText(folder, 1), kSeparator) == 0
-                          ? folder
-                          : ConcatText({folder, kSeparator});
+  // Not the last byte alone: a folder named with a character whose second byte is 0x5C (淺 in
+  // GBK) still needs its backslash, or its search would list the parent instead.
+  const Text prefix =
+      platform.EndsWithSeparator(folder) ? folder : ConcatText({folder, kSeparator});
   SearchHandle handle;
   for (const Text& pattern : patterns) {
     for (Text name = FindEntry(ConcatText({prefix, pattern}), EntryKind::kFiles, &handle);

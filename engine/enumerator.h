@@ -25,10 +25,10 @@ struct SearchHandle {
 Text FindEntry(const Text& search_path, EntryKind kind, SearchHandle* handle);
 
 // Appends to list the path of every file below folder that one of the "|"-separated patterns
-// matches (folder prefix + name; the prefix is the folder plus a separator unless its last byte
-// already is one). Every subfolder is walked, links to folders included; a descent that comes
-// back to a folder already on the current path ends there. Calls PumpEvents after every listed
-// file and every finished subfolder. Returns the number of entries the list then holds.
+// matches (folder prefix + name; the prefix is the folder plus a separator unless its last
+// character already is one). Every subfolder is walked, links to folders included; a descent that
+// comes back to a folder already on the current path ends there. Calls PumpEvents after every
+// listed file and every finished subfolder. Returns the number of entries the list then holds.
 int64_t EnumerateFiles(const Text& folder, const Text& patterns, TextList* list);
 
 }  // namespace quarnel

@@ -92,6 +92,12 @@ class Platform {
   // so that the log is never cut short by the process ending mid-write.
   virtual void StopAppends() = 0;
 
+  // True when text ends with a separator that is a character of its own. Looks at the last byte;
+  // a platform whose code page has two-byte characters ending in the separator's byte says more.
+  virtual bool EndsWithSeparator(std::string_view text) {
+    return !text.empty() && text.back() == kPathSeparator;
+  }
+
   // The folder of the running executable, without a trailing separator ("" for the root).
   virtual Text ProgramDirectory() = 0;
 
