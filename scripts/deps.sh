@@ -3,7 +3,8 @@
 #   scripts/deps.sh base      compiler, CMake, Ninja, GoogleTest (the engine and quarnel-scan)
 #   scripts/deps.sh qt        Qt 6 Widgets, Xvfb, X tools, Xlib and a font with Chinese
 #                             glyphs (the desktop window)
-#   scripts/deps.sh windows   mingw-w64 and Wine (the Windows edition)
+#   scripts/deps.sh windows   mingw-w64 and Wine (the Windows edition and its tests)
+#   scripts/deps.sh windows-build   mingw-w64 alone (building the Windows edition)
 #   scripts/deps.sh bench     ripgrep, hyperfine, Google Benchmark, jq (the benchmark)
 set -euo pipefail
 
@@ -12,7 +13,8 @@ for group in "$@"; do
   case "$group" in
     base) packages+=(g++ cmake ninja-build libgtest-dev libgmock-dev pkg-config) ;;
     qt) packages+=(qt6-base-dev xvfb xdotool x11-utils imagemagick xauth libx11-dev fonts-droid-fallback) ;;
-    windows) packages+=(mingw-w64 wine wine64 googletest xvfb) ;;
+    windows) packages+=(mingw-w64 wine wine64 googletest xvfb locales) ;;
+    windows-build) packages+=(cmake ninja-build mingw-w64) ;;
     bench) packages+=(ripgrep hyperfine libbenchmark-dev time jq) ;;
     *) echo "deps.sh: unknown group '$group'" >&2; exit 2 ;;
   esac
