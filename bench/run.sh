@@ -44,7 +44,7 @@ out="$repo/bench/runs/$(date +%F).md"
   echo "# quarnel-scan side by side, $(date +%F)"
   echo
   echo "$(nproc) cores ($(lscpu | sed -n 's/^Model name: *//p')), $(free -g | awk '/Mem:/{print $2}') GiB;" \
-    "$(rg --version | head -1), $(grep --version | head -1), hyperfine median of $runs runs after 1 warm-up."
+    "$(rg --version 2>/dev/null | head -1), $(grep --version 2>/dev/null | head -1), hyperfine median of $runs runs after 1 warm-up."
   echo
   echo "| case | files | quarnel-scan | rg | grep | floor 1 core | floor all cores | vs rg | vs grep | vs floor 1 | vs floor all | peak RSS | hits = reference |"
   echo "|---|---|---|---|---|---|---|---|---|---|---|---|---|"
