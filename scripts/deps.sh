@@ -5,6 +5,7 @@
 #                             glyphs (the desktop window)
 #   scripts/deps.sh windows   mingw-w64 and Wine (the Windows edition and its tests)
 #   scripts/deps.sh windows-build   mingw-w64 alone (building the Windows edition)
+#   scripts/deps.sh windows-screenshot   ImageMagick and a Chinese font (its screenshot)
 #   scripts/deps.sh bench     ripgrep, hyperfine, Google Benchmark, jq (the benchmark)
 set -euo pipefail
 
@@ -15,6 +16,7 @@ for group in "$@"; do
     qt) packages+=(qt6-base-dev xvfb xdotool x11-utils imagemagick xauth libx11-dev fonts-droid-fallback) ;;
     windows) packages+=(mingw-w64 wine wine64 googletest xvfb locales) ;;
     windows-build) packages+=(cmake ninja-build mingw-w64) ;;
+    windows-screenshot) packages+=(imagemagick fonts-wqy-microhei) ;;
     bench) packages+=(ripgrep hyperfine libbenchmark-dev time jq) ;;
     *) echo "deps.sh: unknown group '$group'" >&2; exit 2 ;;
   esac

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the plain build, then the same suite under
 # AddressSanitizer and UndefinedBehaviorSanitizer. The desktop window's tests run on Qt's
-# offscreen platform and, for the real X check, under Xvfb.
+# offscreen platform and, for the real X check, under Xvfb. Last, the Windows edition is
+# cross-built and its tests run under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
@@ -20,3 +21,6 @@ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUARNEL_WERROR=ON \
 cmake --build build-asan -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-asan --output-on-failure -j "$jobs"
+
+echo "== Windows edition (mingw-w64, under Wine) =="
+scripts/test-windows.sh
