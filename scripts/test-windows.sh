@@ -33,9 +33,8 @@ fi
 state=$build/wine-run
 rm -rf "$state"
 mkdir -p "$state/home" "$state/drive-q" "$state/drive-r/loop"
-# Two links from a folder back to itself: a walk without a cycle check would double per level.
+# A link from a folder back to itself: a walk without a cycle check goes down it level after level.
 ln -s . "$state/drive-r/loop/up"
-ln -s . "$state/drive-r/loop/again"
 
 export HOME=$state/home
 export WINEPREFIX=$state/prefix
@@ -57,6 +56,7 @@ cleanup() {
   kill "$xvfb_pid" 2>/dev/null || true
 }
 trap cleanup EXIT
+trap 'exit 130' INT TERM
 for _ in $(seq 1 100); do
   [ -e "/tmp/.X11-unix/X${display#:}" ] && break
   sleep 0.1

@@ -175,8 +175,8 @@ TEST(EnumerateFiles, NameWithoutAnAnsiFormIsListedByAPathThatOpens) {
 }
 
 TEST(EnumerateFiles, LinkCyclesEnd) {
-  // scripts/test-windows.sh makes this folder with two links back to itself: without a cycle
-  // check the walk would double at every level.
+  // scripts/test-windows.sh makes this folder with a link back to itself; without a cycle check
+  // the walk would list a.php again at every level, up to the path limit.
   const std::string loop = testing_win32::Environment("QUARNEL_TEST_LINK_CYCLE");
   if (loop.empty()) GTEST_SKIP() << "QUARNEL_TEST_LINK_CYCLE names no link fixture";
   const std::string file = loop + "\\a.php";
