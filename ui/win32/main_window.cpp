@@ -28,11 +28,11 @@ ControlClass ClassFor(const ui::ControlDescription& control) {
       // Multi-line, wrapping at the right edge (no horizontal scrolling), no scroll bars, a thin
       // single-line border; the selection hides while the box has no focus.
       return {"EDIT", WS_BORDER | ES_LEFT | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN};
-    case ui::ControlKind::kLabel:
+    case ui::ControlKind::kLabel: {
       // One line, centred vertically; 标签2 is centred horizontally as well.
-      return {"STATIC", static_cast<DWORD>(SS_CENTERIMAGE | SS_NOPREFIX |
-                                           (SameName(control.name, ui::kDropLabel) ? SS_CENTER
-                                                                                   : SS_LEFT))};
+      const DWORD align = SameName(control.name, ui::kDropLabel) ? SS_CENTER : SS_LEFT;
+      return {"STATIC", SS_CENTERIMAGE | SS_NOPREFIX | align};
+    }
     case ui::ControlKind::kButton:
       return {"BUTTON", BS_PUSHBUTTON | BS_CENTER};
     default:
@@ -52,7 +52,8 @@ int ControlId(const ui::LocalText& name) {
 }
 
 MainWindow::~MainWindow() {
-  if (hwnd_ != nullptr && ::IsWindow(hwnd_)) ::DestroyWindow(hwnd_);
+  // A handle of a destroyed window may name another window by now: only a live one is ours.
+  if (hwnd_ != nullptr && !closed_) ::DestroyWindow(hwnd_);
   if (drop_object_ != nullptr) drop_object_->Release();
   if (pink_brush_ != nullptr) ::DeleteObject(pink_brush_);
 }
@@ -88,10 +89,12 @@ bool MainWindow::Create(HINSTANCE instance, Handlers handlers) {
       std::string(ui::kCaptionStart.gbk) + std::string(ui::kSupportContact);
   const int left = (::GetSystemMetrics(SM_CXSCREEN) - ui::kWindowOuterWidth) / 2;
   const int top = (::GetSystemMetrics(SM_CYSCREEN) - ui::kWindowOuterHeight) / 2;
-  ::CreateWindowExA(WS_EX_APPWINDOW, kMainWindowClass, caption.c_str(), kMainWindowStyle, left,
-                    top, ui::kWindowOuterWidth, ui::kWindowOuterHeight, nullptr, nullptr, instance,
-                    this);
-  if (hwnd_ == nullptr) return false;
+  if (::CreateWindowExA(WS_EX_APPWINDOW, kMainWindowClass, caption.c_str(), kMainWindowStyle,
+                        left, top, ui::kWindowOuterWidth, ui::kWindowOuterHeight, nullptr, nullptr,
+                        instance, this) == nullptr) {
+    hwnd_ = nullptr;  // WM_NCCREATE may have seen a window that did not come to be
+    return false;
+  }
   if (!CreateControls(instance)) {
     ::DestroyWindow(hwnd_);
     return false;
