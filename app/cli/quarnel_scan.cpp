@@ -125,13 +125,8 @@ class TerminalFrontEnd final : public ScanFrontEnd, public ScanProgress {
     if (path.substr(0, kLineBreak.size()) == kLineBreak) path.remove_prefix(kLineBreak.size());
     std::fwrite(path.data(), 1, path.size(), stdout);
     std::fputc(terminator_, stdout);
-    // A reader waiting on a pipe sees each hit promptly; a flood of hits costs one write per
-    // buffer, not one per hit.
-    const auto now = Clock::now();
-    if (now - last_flush_ >= std::chrono::milliseconds(20)) {
-      std::fflush(stdout);
-      last_flush_ = now;
-    }
+    // Each hit reaches a reader on a pipe at once, however long the scan goes quiet afterwards.
+    std::fflush(stdout);
   }
 
   // The terminal shows its own summary instead of the window's notice, and opens nothing.
@@ -175,7 +170,6 @@ class TerminalFrontEnd final : public ScanFrontEnd, public ScanProgress {
   const bool show_progress_;
   const Clock::time_point start_;
   Clock::time_point last_progress_{};
-  Clock::time_point last_flush_{};
   bool progress_shown_ = false;
   size_t total_ = 0;
   size_t examined_ = 0;
