@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "engine/platform/platform.h"
 #include "engine/text.h"
@@ -30,6 +31,10 @@ Text FindEntry(const Text& search_path, EntryKind kind, SearchHandle* handle);
 // comes back to a folder already on the current path ends there. Calls PumpEvents after every
 // listed file and every finished subfolder. Returns the number of entries the list then holds.
 int64_t EnumerateFiles(const Text& folder, const Text& patterns, TextList* list);
+
+// EnumerateFiles with "*.*", also telling for each listed path whether the listing itself said
+// it is a regular file (known_regular gets one entry per path appended to list).
+void ListEveryFile(const Text& folder, TextList* list, std::vector<bool>* known_regular);
 
 }  // namespace quarnel
 

@@ -17,11 +17,11 @@ namespace {
 
 // Reads the file in chunks through stream until its text ends, a line is found or stop is set.
 // A file that cannot be opened or read reads as empty: no hit. bytes gets what was read.
-bool ExamineFile(const Text& path, const SignatureMatcher& matcher, MatchStream* stream,
-                 uint64_t* bytes, const std::atomic<bool>* stop) {
+bool ExamineFile(const Text& path, bool known_regular, const SignatureMatcher& matcher,
+                 MatchStream* stream, uint64_t* bytes, const std::atomic<bool>* stop) {
   *bytes = 0;
   if (matcher.never_matches()) return false;  // nothing to find: no need to read
-  auto file = Platform::Default().OpenForRead(path);
+  auto file = Platform::Default().OpenListedFile(path, known_regular);
   if (!file) return false;
   // Like a whole-file read, take the size once: bytes appended meanwhile are not part of it.
   uint64_t left = file->Size();
@@ -79,8 +79,9 @@ class ScanJob::Examination {
     uint64_t generation = 0;
   };
 
-  Examination(const TextList& files, std::string_view log_name, unsigned workers)
-      : files_(files), slots_(workers > 0 ? files.size() : 0) {
+  Examination(const TextList& files, const std::vector<bool>& known_regular,
+              std::string_view log_name, unsigned workers)
+      : files_(files), known_regular_(known_regular), slots_(workers > 0 ? files.size() : 0) {
     if (workers == 0) return;
     for (size_t i = 0; i < files.size(); ++i) {
       // Matching by name alone is coarse but safe: any file so named merely waits its turn.
@@ -152,13 +153,15 @@ class ScanJob::Examination {
         std::lock_guard<std::mutex> hold(mutex_);
         signatures = current_;
       }
-      slot.hit = ExamineFile(files_[i], signatures->matcher, &stream, &slot.bytes, &stop_);
+      slot.hit = ExamineFile(files_[i], known_regular_[i], signatures->matcher, &stream,
+                             &slot.bytes, &stop_);
       slot.generation = signatures->generation;
       slot.state.store(kDone, std::memory_order_release);
     }
   }
 
   const TextList& files_;
+  const std::vector<bool>& known_regular_;
   std::vector<Slot> slots_;
   std::vector<std::thread> workers_;
   unsigned worker_count_ = 0;
@@ -187,7 +190,8 @@ std::shared_ptr<const ScanJob::Signatures> ScanJob::CurrentSignatures() {
 
 void ScanJob::Run() {
   TextList files;
-  EnumerateFiles(folder_, "*.*", &files);
+  std::vector<bool> known_regular;
+  ListEveryFile(folder_, &files, &known_regular);
   stats_.files_listed = files.size();
   if (settings_.progress) settings_.progress->OnListed(files.size());
 
@@ -195,7 +199,8 @@ void ScanJob::Run() {
     unsigned threads = settings_.threads;
     if (threads == 0) threads = std::max(1u, std::thread::hardware_concurrency());
     // One thread: this one examines every file itself, with no worker to hand over to.
-    Examination examination(files, LastPart(settings_.log_path), threads > 1 ? threads : 0);
+    Examination examination(files, known_regular, LastPart(settings_.log_path),
+                            threads > 1 ? threads : 0);
     MatchStream stream;
     // The text for the first file; each later file asks again when its turn comes.
     std::shared_ptr<const Signatures> signatures = CurrentSignatures();
@@ -214,7 +219,8 @@ void ScanJob::Run() {
         if (signatures->generation != before) examination.Publish(signatures);
       }
       if (!outcome.ready || outcome.generation != signatures->generation) {
-        outcome.hit = ExamineFile(files[i], signatures->matcher, &stream, &outcome.bytes, nullptr);
+        outcome.hit = ExamineFile(files[i], known_regular[i], signatures->matcher, &stream,
+                                  &outcome.bytes, nullptr);
       }
       ++stats_.files_examined;
       stats_.bytes_examined += outcome.bytes;
@@ -232,7 +238,7 @@ bool ScanJob::FileHasSignature(const Text& path) {
   const std::shared_ptr<const Signatures> signatures = CurrentSignatures();
   MatchStream stream;
   uint64_t bytes = 0;
-  return ExamineFile(path, signatures->matcher, &stream, &bytes, nullptr);
+  return ExamineFile(path, false, signatures->matcher, &stream, &bytes, nullptr);
 }
 
 void ScanJob::RecordHit(const Text& path) {

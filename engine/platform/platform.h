@@ -28,6 +28,16 @@ struct DirEntry {
   Text name;
   // Decided by the folder attribute alone; on POSIX a link to a folder counts as a folder.
   bool is_folder = false;
+  // The listing itself said this is a regular file (no link, no FIFO, no device), so a reader
+  // need not look again before opening it. False when unknown.
+  bool known_regular = false;
+};
+
+// Identity of a folder on disk, for ending descents through link cycles.
+struct FolderId {
+  uint64_t device = 0;
+  uint64_t inode = 0;
+  bool operator==(const FolderId&) const = default;
 };
 
 // One open directory search; the first Next() gives the first matching entry. Entries come in
@@ -37,14 +47,10 @@ class DirectorySearch {
   virtual ~DirectorySearch() = default;
   // False when the search has no further entry (or failed part-way).
   virtual bool Next(DirEntry* entry) = 0;
+  // The identity of the folder being searched, where the OS gives it cheaply; false otherwise.
+  virtual bool GetFolderId(FolderId* /*id*/) { return false; }
 };
 
-// Identity of a folder on disk, for ending descents through link cycles.
-struct FolderId {
-  uint64_t device = 0;
-  uint64_t inode = 0;
-  bool operator==(const FolderId&) const = default;
-};
 
 // A file open for reading. Only regular files are ever opened.
 class ReadableFile {
@@ -78,6 +84,13 @@ class Platform {
   // missing, not a regular file (a FIFO, socket or device must never block a scan), not readable,
   // or held open for writing where the OS can tell.
   virtual std::unique_ptr<ReadableFile> OpenForRead(const Text& path) = 0;
+
+  // As OpenForRead, for a path whose listing said known_regular: a platform may then skip its
+  // look before opening (what was opened is still checked to be a regular file).
+  virtual std::unique_ptr<ReadableFile> OpenListedFile(const Text& path, bool known_regular) {
+    (void)known_regular;
+    return OpenForRead(path);
+  }
 
   // Creates the file or cuts it to 0 bytes, then writes bytes. False on any failure; a file that
   // cannot be opened is left as it was.

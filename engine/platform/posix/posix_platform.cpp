@@ -14,6 +14,8 @@
 namespace quarnel {
 namespace {
 
+constexpr off_t kSequentialHintSize = 4 << 20;
+
 int OpenRetrying(const char* path, int flags, mode_t mode = 0) {
   int fd;
   do {
@@ -50,8 +52,17 @@ class PosixDirectorySearch final : public DirectorySearch {
       if (!match_all_ && !WildcardMatch(pattern_, d->d_name)) continue;
       entry->name = d->d_name;
       entry->is_folder = IsFolder(*d);
+      entry->known_regular = d->d_type == DT_REG;
       return true;
     }
+  }
+
+  bool GetFolderId(FolderId* id) override {
+    struct stat st;
+    if (::fstat(::dirfd(dir_), &st) != 0) return false;
+    id->device = static_cast<uint64_t>(st.st_dev);
+    id->inode = static_cast<uint64_t>(st.st_ino);
+    return true;
   }
 
  private:
@@ -121,10 +132,17 @@ class PosixPlatform final : public Platform {
   }
 
   std::unique_ptr<ReadableFile> OpenForRead(const Text& path) override {
+    return OpenListedFile(path, false);
+  }
+
+  std::unique_ptr<ReadableFile> OpenListedFile(const Text& path, bool known_regular) override {
     if (path.empty()) return nullptr;
-    // Look before opening: opening a FIFO or a device may block or have side effects.
     struct stat st;
-    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return nullptr;
+    // Look before opening unless the listing already did: opening a FIFO or a device may block
+    // or have side effects.
+    if (!known_regular && (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))) {
+      return nullptr;
+    }
     const int fd = OpenRetrying(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) return nullptr;
     // The entry may have been swapped since the look; check what was really opened.
@@ -133,7 +151,8 @@ class PosixPlatform final : public Platform {
       return nullptr;
     }
 #ifdef POSIX_FADV_SEQUENTIAL
-    ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    // Only worth a call where read-ahead has room to matter.
+    if (st.st_size >= kSequentialHintSize) ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
 #endif
     return std::make_unique<PosixFile>(fd, static_cast<uint64_t>(st.st_size));
   }
