@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that a build needs, and nothing when they are already there.
-#   scripts/deps.sh base      compiler, CMake, Ninja, GoogleTest (the engine and quarnel-scan)
+#   scripts/deps.sh base      compiler, CMake, Ninja, GoogleTest, Vectorscan (the engine and
+#                             quarnel-scan)
 #   scripts/deps.sh qt        Qt 6 Widgets, Xvfb, X tools, Xlib and a font with Chinese
 #                             glyphs (the desktop window)
 #   scripts/deps.sh windows   mingw-w64 and Wine (the Windows edition and its tests)
@@ -12,7 +13,7 @@ set -euo pipefail
 packages=()
 for group in "$@"; do
   case "$group" in
-    base) packages+=(g++ cmake ninja-build libgtest-dev libgmock-dev pkg-config) ;;
+    base) packages+=(g++ cmake ninja-build libgtest-dev libgmock-dev pkg-config libvectorscan-dev) ;;
     qt) packages+=(qt6-base-dev xvfb xdotool x11-utils imagemagick xauth libx11-dev fonts-droid-fallback) ;;
     windows) packages+=(mingw-w64 wine wine64 googletest xvfb locales) ;;
     windows-build) packages+=(cmake ninja-build mingw-w64) ;;

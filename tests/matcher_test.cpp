@@ -161,6 +161,27 @@ TEST(Matcher, RandomAgainstReference) {
   }
 }
 
+// A line whose first occurrences sit behind an odd run of 0x80-0xFF, with a later one at a
+// character start, also overlapping the ones turned down: in a set large enough for the
+// literal filter, a turned-down occurrence must not hide the later one of the same line.
+TEST(Matcher, LaterOccurrenceAfterOneTurnedDownInALargeSet) {
+  std::string filler;
+  for (int i = 0; i < 200; ++i) filler += "zz" + std::to_string(i) + "q\r\n";
+  const Case cases[] = {
+      {"same line later", "eval(", "\xB0" "eval(" "xxxx" "eval(", true},
+      {"only behind odd runs", "eval(", "\xB0" "eval(" "\xC3\xA9\xB0" "eval(", false},
+      {"overlapping, second at a start", "aXa", "\xB0" "aXaXa", true},
+      {"overlapping, none at a start", "aXa", "\xB0" "aXa\xB0" "aXa", false},
+      {"one line inside another's occurrence", "\xB0" "ab\r\nab", "\xB0\xB0" "ab", true},
+      {"far apart", "needle", "\xB0" "needle" + std::string(300, 'y') + "needle", true},
+  };
+  for (const Case& c : cases) {
+    const std::string signatures = filler + c.signatures;
+    EXPECT_EQ(ReferenceHit(signatures, c.bytes), c.hit) << c.name << ": the case itself";
+    ExpectSameAsReference(signatures, c.bytes, c.name);
+  }
+}
+
 // Many lines of mixed length: the anchors of long lines are chosen away from their start.
 TEST(Matcher, ManyLinesAgainstReference) {
   std::mt19937 rng(77);
