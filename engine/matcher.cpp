@@ -1,11 +1,12 @@
 #include "engine/matcher.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <utility>
 
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
-#include <tmmintrin.h>
+#include <immintrin.h>
 #define QUARNEL_HAVE_SSSE3 1
 #endif
 
@@ -13,6 +14,8 @@ namespace quarnel {
 namespace {
 
 constexpr std::string_view kLineBreak = "\r\n";
+
+std::atomic<bool> g_avx2_allowed{true};
 
 // Anchor grams are at most 4 bytes: one unaligned 32-bit load reads them.
 constexpr unsigned kMaxGram = 4;
@@ -138,6 +141,75 @@ __attribute__((target("ssse3"))) bool TeddyScan(const uint8_t* tables, unsigned 
   return false;
 }
 
+bool HasAvx2() { return __builtin_cpu_supports("avx2"); }
+
+// TeddyBlock on 32 bytes. The byte shifts cross the middle of the register through a permute
+// that puts the previous block's upper half under this block's lower half.
+__attribute__((target("avx2"), always_inline)) inline uint32_t TeddyBlock2(
+    const char* p, __m256i lo0, __m256i hi0, __m256i lo1, __m256i hi1, __m256i lo2, __m256i hi2,
+    __m256i* prev0, __m256i* prev1) {
+  const __m256i nibble = _mm256_set1_epi8(0x0F);
+  const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+  const __m256i low = _mm256_and_si256(v, nibble);
+  const __m256i high = _mm256_and_si256(_mm256_srli_epi16(v, 4), nibble);
+  const __m256i m0 = _mm256_and_si256(_mm256_shuffle_epi8(lo0, low), _mm256_shuffle_epi8(hi0, high));
+  const __m256i m1 = _mm256_and_si256(_mm256_shuffle_epi8(lo1, low), _mm256_shuffle_epi8(hi1, high));
+  const __m256i m2 = _mm256_and_si256(_mm256_shuffle_epi8(lo2, low), _mm256_shuffle_epi8(hi2, high));
+  const __m256i back0 = _mm256_permute2x128_si256(*prev0, m0, 0x21);
+  const __m256i back1 = _mm256_permute2x128_si256(*prev1, m1, 0x21);
+  const __m256i all = _mm256_and_si256(
+      m2, _mm256_and_si256(_mm256_alignr_epi8(m1, back1, 15), _mm256_alignr_epi8(m0, back0, 14)));
+  *prev0 = m0;
+  *prev1 = m1;
+  return ~static_cast<uint32_t>(
+      _mm256_movemask_epi8(_mm256_cmpeq_epi8(all, _mm256_setzero_si256())));
+}
+
+// One 16-byte nibble table in both halves of a register.
+__attribute__((target("avx2"), always_inline)) inline __m256i BroadcastTable(
+    const uint8_t* tables, unsigned i) {
+  return _mm256_broadcastsi128_si256(
+      _mm_loadu_si128(reinterpret_cast<const __m128i*>(tables + i * 16)));
+}
+
+// TeddyScan with 32-byte blocks, finishing the last bytes with 16-byte ones.
+template <class Candidate>
+__attribute__((target("avx2"))) bool TeddyScan2(const uint8_t* tables, unsigned width,
+                                               const char* data, size_t begin, size_t end,
+                                               Candidate candidate) {
+  const __m256i lo0 = BroadcastTable(tables, 0), hi0 = BroadcastTable(tables, 1);
+  const __m256i lo1 = BroadcastTable(tables, 2), hi1 = BroadcastTable(tables, 3);
+  const __m256i lo2 = BroadcastTable(tables, 4), hi2 = BroadcastTable(tables, 5);
+  __m256i prev0 = width < 3 ? _mm256_set1_epi8(-1) : _mm256_setzero_si256();
+  __m256i prev1 = width < 2 ? _mm256_set1_epi8(-1) : _mm256_setzero_si256();
+  const size_t back = width - 1;
+  auto report = [&](size_t x, uint32_t bits) {
+    while (bits != 0) {
+      const unsigned j = static_cast<unsigned>(__builtin_ctz(bits));
+      bits &= bits - 1;
+      if (candidate(x + j - back)) return true;
+    }
+    return false;
+  };
+  size_t x = begin;
+  for (; x + 32 <= end; x += 32) {
+    const uint32_t bits = TeddyBlock2(data + x, lo0, hi0, lo1, hi1, lo2, hi2, &prev0, &prev1);
+    if (bits != 0 && report(x, bits)) return true;
+  }
+  const __m128i small_lo0 = _mm256_castsi256_si128(lo0), small_hi0 = _mm256_castsi256_si128(hi0);
+  const __m128i small_lo1 = _mm256_castsi256_si128(lo1), small_hi1 = _mm256_castsi256_si128(hi1);
+  const __m128i small_lo2 = _mm256_castsi256_si128(lo2), small_hi2 = _mm256_castsi256_si128(hi2);
+  __m128i small_prev0 = _mm256_extracti128_si256(prev0, 1);
+  __m128i small_prev1 = _mm256_extracti128_si256(prev1, 1);
+  for (; x < end; x += 16) {
+    uint32_t bits = TeddyBlock(data + x, small_lo0, small_hi0, small_lo1, small_hi1, small_lo2,
+                               small_hi2, &small_prev0, &small_prev1);
+    if (end - x < 16) bits &= (1u << (end - x)) - 1;
+    if (report(x, bits)) return true;
+  }
+  return false;
+}
+
 #else
 
 bool HasSimd() { return false; }
@@ -145,6 +217,13 @@ bool HasSimd() { return false; }
 template <class Candidate>
 bool TeddyScan(const uint8_t*, unsigned, const char*, size_t, size_t, Candidate) {
   return false;  // never chosen: HasSimd() is false
+}
+
+bool HasAvx2() { return false; }
+
+template <class Candidate>
+bool TeddyScan2(const uint8_t*, unsigned, const char*, size_t, size_t, Candidate) {
+  return false;
 }
 
 #endif
@@ -225,7 +304,8 @@ SignatureMatcher::SignatureMatcher(std::string_view signature_text) {
   if (HasSimd() && lines_.size() <= kTeddyMaxLines) {
     BuildTeddy();
   } else {
-    BuildSampled();
+    literals_ = LiteralPrefilter::Create(lines_);
+    if (!literals_) BuildSampled();
   }
   BuildIndex();
 }
@@ -321,10 +401,17 @@ bool SignatureMatcher::Search(const char* data, size_t begin, size_t end, bool c
   if (any_text_) return true;
   if (end - begin < shortest_) return false;
   CharStartCache starts(data, begin, carry_odd);
+  if (literals_) {
+    return literals_->Find(data, begin, end, [&](size_t p) { return starts.IsStart(p); });
+  }
   if (!teddy_.empty()) {
-    return TeddyScan(teddy_.data(), q_, data, begin, end, [&](size_t t) {
+    auto verify = [&](size_t t) {
       return Verify(data, begin, end, t, LoadGram(data + t, q_), &starts);
-    });
+    };
+    static const bool have_avx2 = HasAvx2();
+    const bool avx2 = have_avx2 && g_avx2_allowed.load(std::memory_order_relaxed);
+    return avx2 ? TeddyScan2(teddy_.data(), q_, data, begin, end, verify)
+                : TeddyScan(teddy_.data(), q_, data, begin, end, verify);
   }
   const uint64_t* filter = filter_.data();
   const unsigned shift = 32 - filter_bits_;
@@ -422,6 +509,10 @@ bool MatchStream::FindIn(const SignatureMatcher& matcher, std::string_view bytes
     Push(n);
   }
   return End() == State::kHit;
+}
+
+void AllowAvx2ForTesting(bool allowed) {
+  g_avx2_allowed.store(allowed, std::memory_order_relaxed);
 }
 
 }  // namespace quarnel

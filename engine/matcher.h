@@ -10,10 +10,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "engine/literal_prefilter.h"
 #include "engine/text.h"
 
 namespace quarnel {
@@ -78,6 +80,8 @@ class SignatureMatcher {
   // The SIMD path: a 3-byte window of every line, its nibbles spread over 8 buckets
   // (teddy_[2k] low nibbles, teddy_[2k+1] high nibbles of window byte k). Empty when not used.
   std::vector<uint8_t> teddy_;
+  // Vectorscan's literal matcher, for sets above the SIMD filter's size. Null when not used.
+  std::unique_ptr<LiteralPrefilter> literals_;
 };
 
 // Reads one file text after another in fixed-size chunks into one reused buffer and stops at the
@@ -117,6 +121,9 @@ class MatchStream {
   bool any_byte_ = false;  // the text has at least one byte
   State state_ = State::kGoOn;
 };
+
+// Lets tests run the 16-byte filter on a processor that has the 32-byte one. Any thread.
+void AllowAvx2ForTesting(bool allowed);
 
 }  // namespace quarnel
 
