@@ -1,5 +1,9 @@
 #include "engine/enumerator.h"
 
+#include <algorithm>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 namespace quarnel {
@@ -89,6 +93,110 @@ class Walker {
   std::vector<FolderId> ancestors_;
 };
 
+// The one-pass walk with folders read on several threads at once. Each folder is read exactly
+// once, as in the one-thread walk; the results are then put together in that walk's order
+// (a folder's files, then each subfolder's whole listing in read order), so the list is the same.
+class ParallelWalker {
+ public:
+  ParallelWalker(TextList* list, std::vector<bool>* known_regular, unsigned threads)
+      : list_(list), known_regular_(known_regular), threads_(std::max(1u, threads)) {}
+
+  void Walk(const Text& root_folder) {
+    Node root;
+    root.folder = root_folder;
+    pending_.push_back(&root);
+    outstanding_ = 1;
+    std::vector<std::thread> helpers;
+    for (unsigned i = 1; i < threads_; ++i) helpers.emplace_back([this] { Work(); });
+    Work();
+    for (std::thread& t : helpers) t.join();
+    Emit(&root);
+  }
+
+ private:
+  struct Node {
+    Text folder;
+    const Node* parent = nullptr;
+    FolderId id;
+    bool known_id = false;
+    TextList files;
+    std::vector<bool> regular;
+    std::vector<std::unique_ptr<Node>> children;  // in read order
+  };
+
+  void Work() {
+    for (;;) {
+      Node* node;
+      {
+        std::unique_lock<std::mutex> lock(mutex_);
+        ready_.wait(lock, [this] { return !pending_.empty() || outstanding_ == 0; });
+        if (pending_.empty()) return;  // nothing pending and nothing being read: all done
+        node = pending_.back();
+        pending_.pop_back();
+      }
+      Read(node);
+      {
+        std::lock_guard<std::mutex> hold(mutex_);
+        for (auto& child : node->children) pending_.push_back(child.get());
+        outstanding_ += node->children.size();
+        --outstanding_;
+      }
+      ready_.notify_all();
+    }
+  }
+
+  void Read(Node* node) {
+    const Text prefix = platform_.EndsWithSeparator(node->folder)
+                            ? node->folder
+                            : ConcatText({node->folder, kSeparator});
+    std::unique_ptr<DirectorySearch> search = platform_.StartSearch(ConcatText({prefix, "*.*"}));
+    if (!search) return;
+    node->known_id = search->GetFolderId(&node->id) || platform_.GetFolderId(node->folder, &node->id);
+    if (node->known_id) {
+      for (const Node* a = node->parent; a != nullptr; a = a->parent) {
+        if (a->known_id && a->id == node->id) return;  // a link back onto the path: ends here
+      }
+    }
+    DirEntry entry;
+    while (search->Next(&entry)) {
+      if (entry.name.empty()) continue;
+      if (entry.is_folder) {
+        if (IsDotOrDotDot(entry.name)) continue;
+        auto child = std::make_unique<Node>();
+        child->folder = ConcatText({prefix, entry.name});
+        child->parent = node;
+        node->children.push_back(std::move(child));
+      } else {
+        node->files.push_back(ConcatText({prefix, entry.name}));
+        node->regular.push_back(entry.known_regular);
+      }
+    }
+  }
+
+  void Emit(Node* node) {
+    for (size_t i = 0; i < node->files.size(); ++i) {
+      list_->push_back(std::move(node->files[i]));
+      if (known_regular_) known_regular_->push_back(node->regular[i]);
+      platform_.PumpEvents();
+    }
+    node->files = TextList();
+    for (auto& child : node->children) {
+      Emit(child.get());
+      child.reset();  // done with: keep the peak near one copy of the list
+      platform_.PumpEvents();
+    }
+  }
+
+  Platform& platform_ = Platform::Default();
+  TextList* const list_;
+  std::vector<bool>* const known_regular_;
+  const unsigned threads_;
+  std::mutex mutex_;
+  std::condition_variable ready_;
+  std::vector<Node*> pending_;
+  size_t outstanding_ = 0;  // folders pending or being read
+};
+
 }  // namespace
 
 Text FindEntry(const Text& search_path, EntryKind kind, SearchHandle* handle) {
@@ -112,9 +220,15 @@ int64_t EnumerateFiles(const Text& folder, const Text& patterns, TextList* list)
   return static_cast<int64_t>(list->size());
 }
 
-void ListEveryFile(const Text& folder, TextList* list, std::vector<bool>* known_regular) {
+void ListEveryFile(const Text& folder, TextList* list, std::vector<bool>* known_regular,
+                   unsigned threads) {
   const Text copy = folder;
-  Walker("*.*", list, known_regular).Level(copy);
+  if (threads == 1) {
+    Walker("*.*", list, known_regular).Level(copy);
+    return;
+  }
+  if (threads == 0) threads = std::max(1u, std::thread::hardware_concurrency());
+  ParallelWalker(list, known_regular, threads).Walk(copy);
 }
 
 }  // namespace quarnel

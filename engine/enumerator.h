@@ -32,9 +32,12 @@ Text FindEntry(const Text& search_path, EntryKind kind, SearchHandle* handle);
 // listed file and every finished subfolder. Returns the number of entries the list then holds.
 int64_t EnumerateFiles(const Text& folder, const Text& patterns, TextList* list);
 
-// EnumerateFiles with "*.*", also telling for each listed path whether the listing itself said
-// it is a regular file (known_regular gets one entry per path appended to list).
-void ListEveryFile(const Text& folder, TextList* list, std::vector<bool>* known_regular);
+// EnumerateFiles with "*.*", giving the same list, also telling for each listed path whether the
+// listing itself said it is a regular file (known_regular gets one entry per path appended to
+// list). Reads folders on `threads` threads at once (0: one per core; 1: the calling thread
+// alone); PumpEvents is then called as the list is put together, on the calling thread.
+void ListEveryFile(const Text& folder, TextList* list, std::vector<bool>* known_regular,
+                   unsigned threads = 0);
 
 }  // namespace quarnel
 

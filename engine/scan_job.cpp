@@ -191,7 +191,7 @@ std::shared_ptr<const ScanJob::Signatures> ScanJob::CurrentSignatures() {
 void ScanJob::Run() {
   TextList files;
   std::vector<bool> known_regular;
-  ListEveryFile(folder_, &files, &known_regular);
+  ListEveryFile(folder_, &files, &known_regular, settings_.threads);
   stats_.files_listed = files.size();
   if (settings_.progress) settings_.progress->OnListed(files.size());
 

@@ -157,5 +157,38 @@ TEST(FindEntry, ClosedHandleGivesEmptyAndNewSearchRestarts) {
   EXPECT_EQ(folders, (std::vector<Text>{".", ".."}));
 }
 
+// The scan's listing reads folders on several threads; it must give the one-thread list exactly,
+// links, cycles and special files included, with a regular-file flag per path.
+TEST(ListEveryFile, SameListAsEnumerateFilesOnAnyNumberOfThreads) {
+  TempDir tmp;
+  for (int i = 0; i < 30; ++i) tmp.Write("f" + std::to_string(i), "x");
+  for (int i = 0; i < 12; ++i) {
+    tmp.Write("d" + std::to_string(i) + "/a", "x");
+    tmp.Write("d" + std::to_string(i) + "/e/f/g/b", "x");
+    tmp.MakeFolder("d" + std::to_string(i) + "/empty");
+  }
+  ASSERT_EQ(::symlink(tmp.Join("d3").c_str(), tmp.Join("d5/link").c_str()), 0);
+  ASSERT_EQ(::symlink("../..", tmp.Join("d7/e/up").c_str()), 0);  // a cycle through the top
+  ASSERT_EQ(::mkfifo(tmp.Join("d1/pipe").c_str(), 0600), 0);
+  ASSERT_EQ(::symlink(tmp.Join("f1").c_str(), tmp.Join("d2/to_file").c_str()), 0);
+  const TextList expected = List(tmp.path());
+  for (unsigned threads : {1u, 2u, 4u, 0u}) {
+    TextList got;
+    std::vector<bool> regular;
+    ListEveryFile(tmp.path(), &got, &regular, threads);
+    EXPECT_EQ(got, expected) << threads << " threads";
+    ASSERT_EQ(regular.size(), got.size());
+    for (size_t i = 0; i < got.size(); ++i) {
+      const bool link_or_pipe = got[i].find("pipe") != std::string::npos ||
+                                got[i].find("to_file") != std::string::npos;
+      EXPECT_EQ(regular[i], !link_or_pipe) << got[i];
+    }
+  }
+  TextList none;
+  std::vector<bool> no_flags;
+  ListEveryFile(tmp.Join("missing"), &none, &no_flags, 2);
+  EXPECT_TRUE(none.empty());
+}
+
 }  // namespace
 }  // namespace quarnel

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string_view>
 
 #include "engine/text.h"
@@ -97,13 +98,22 @@ class Platform {
   virtual bool WriteWholeFile(const Text& path, std::string_view bytes) = 0;
 
   // Appends bytes at the end of the file in place, creating it when missing, as one record:
-  // serialised with every other append in this process and, by an advisory lock, in other
-  // processes. On failure the file keeps its old size and false is returned.
-  virtual bool AppendRecord(const Text& path, std::string_view bytes) = 0;
+  // serialised with every other append in this process and, between processes, by the OS's own
+  // means (an advisory lock, a share mode). On failure the file keeps its old size and false is
+  // returned.
+  bool AppendRecord(const Text& path, std::string_view bytes) {
+    if (path.empty()) return false;
+    std::lock_guard<std::mutex> hold(append_mutex_);
+    if (appends_stopped_) return false;
+    return AppendInPlace(path, bytes);
+  }
 
   // Waits for an append under way, then refuses every later one, for good. Called at program end
   // so that the log is never cut short by the process ending mid-write.
-  virtual void StopAppends() = 0;
+  void StopAppends() {
+    std::lock_guard<std::mutex> hold(append_mutex_);
+    appends_stopped_ = true;
+  }
 
   // True when text ends with a separator that is a character of its own. Looks at the last byte;
   // a platform whose code page has two-byte characters ending in the separator's byte says more.
@@ -111,12 +121,27 @@ class Platform {
     return !text.empty() && text.back() == kPathSeparator;
   }
 
-  // The folder of the running executable, without a trailing separator ("" for the root).
-  virtual Text ProgramDirectory() = 0;
+  // The folder of the running executable, without a trailing separator ("" for the root). Taken
+  // once; it cannot change while the program runs.
+  Text ProgramDirectory() {
+    std::call_once(program_dir_once_, [this] { program_dir_ = FindProgramDirectory(); });
+    return program_dir_;
+  }
 
   // Handles the calling thread's pending window messages without waiting; nothing where the OS
   // has no per-thread message queue.
   virtual void PumpEvents() = 0;
+
+ protected:
+  // AppendRecord's work, called with this process's other appends held off.
+  virtual bool AppendInPlace(const Text& path, std::string_view bytes) = 0;
+  virtual Text FindProgramDirectory() = 0;
+
+ private:
+  std::mutex append_mutex_;
+  bool appends_stopped_ = false;
+  std::once_flag program_dir_once_;
+  Text program_dir_;
 };
 
 }  // namespace quarnel

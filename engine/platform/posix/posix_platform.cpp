@@ -166,11 +166,9 @@ class PosixPlatform final : public Platform {
     return wrote && closed;
   }
 
-  bool AppendRecord(const Text& path, std::string_view bytes) override {
-    if (path.empty()) return false;
-    // fcntl locks are per process and do not keep this process's threads apart: the mutex does.
-    std::lock_guard<std::mutex> hold(append_mutex_);
-    if (appends_stopped_) return false;
+  // fcntl locks are per process and do not keep this process's threads apart: the caller's
+  // mutex does.
+  bool AppendInPlace(const Text& path, std::string_view bytes) override {
     const int fd = OpenRetrying(path.c_str(), O_WRONLY | O_APPEND | O_CREAT, 0666);
     if (fd < 0) return false;
     struct flock lock = {};
@@ -192,37 +190,23 @@ class PosixPlatform final : public Platform {
     return ok;
   }
 
-  void StopAppends() override {
-    std::lock_guard<std::mutex> hold(append_mutex_);
-    appends_stopped_ = true;
-  }
-
-  Text ProgramDirectory() override {
-    std::call_once(program_dir_once_, [this] {
-      std::string exe;
-      std::string buf(256, '\0');
-      for (;;) {
-        const ssize_t n = ::readlink("/proc/self/exe", buf.data(), buf.size());
-        if (n < 0) break;
-        if (static_cast<size_t>(n) < buf.size()) {
-          exe.assign(buf.data(), static_cast<size_t>(n));
-          break;
-        }
-        buf.resize(buf.size() * 2);
+  Text FindProgramDirectory() override {
+    std::string exe;
+    std::string buf(256, '\0');
+    for (;;) {
+      const ssize_t n = ::readlink("/proc/self/exe", buf.data(), buf.size());
+      if (n < 0) break;
+      if (static_cast<size_t>(n) < buf.size()) {
+        exe.assign(buf.data(), static_cast<size_t>(n));
+        break;
       }
-      const size_t slash = exe.rfind('/');
-      program_dir_ = slash == std::string::npos ? std::string() : exe.substr(0, slash);
-    });
-    return program_dir_;
+      buf.resize(buf.size() * 2);
+    }
+    const size_t slash = exe.rfind('/');
+    return slash == std::string::npos ? std::string() : exe.substr(0, slash);
   }
 
   void PumpEvents() override {}
-
- private:
-  std::mutex append_mutex_;
-  bool appends_stopped_ = false;
-  std::once_flag program_dir_once_;
-  Text program_dir_;
 };
 
 }  // namespace

@@ -184,46 +184,35 @@ class Win32Platform final : public Platform {
     return ok;
   }
 
-  bool AppendRecord(const Text& path, std::string_view bytes) override {
-    if (path.empty()) return false;
-    // The share mode keeps other processes out; threads of this one queue here.
-    std::lock_guard<std::mutex> hold(append_mutex_);
-    if (appends_stopped_) return false;
+  // The share mode keeps other processes out; threads of this one queue in the caller.
+  bool AppendInPlace(const Text& path, std::string_view bytes) override {
     return win32::AppendInPlace(path, bytes, kAppendAttempts,
                                 [](int) { ::Sleep(kAppendRetryMilliseconds); });
-  }
-
-  void StopAppends() override {
-    std::lock_guard<std::mutex> hold(append_mutex_);
-    appends_stopped_ = true;
   }
 
   bool EndsWithSeparator(std::string_view text) override {
     return !text.empty() && win32::FindLastBackslash(text, ::GetACP()) == text.size() - 1;
   }
 
-  Text ProgramDirectory() override {
-    std::call_once(program_dir_once_, [this] {
-      std::string exe(MAX_PATH, '\0');
-      for (;;) {
-        const DWORD n = ::GetModuleFileNameA(nullptr, exe.data(), static_cast<DWORD>(exe.size()));
-        if (n == 0) {
-          exe.clear();
-          break;
-        }
-        if (n < exe.size()) {
-          exe.resize(n);
-          break;
-        }
-        if (exe.size() >= 32768) {  // beyond any Windows path: keep what came
-          exe.resize(n);
-          break;
-        }
-        exe.resize(exe.size() * 2);  // cut short: a longer path than MAX_PATH
+  Text FindProgramDirectory() override {
+    std::string exe(MAX_PATH, '\0');
+    for (;;) {
+      const DWORD n = ::GetModuleFileNameA(nullptr, exe.data(), static_cast<DWORD>(exe.size()));
+      if (n == 0) {
+        exe.clear();
+        break;
       }
-      program_dir_ = win32::FolderOfPath(exe, ::GetACP());
-    });
-    return program_dir_;
+      if (n < exe.size()) {
+        exe.resize(n);
+        break;
+      }
+      if (exe.size() >= 32768) {  // beyond any Windows path: keep what came
+        exe.resize(n);
+        break;
+      }
+      exe.resize(exe.size() * 2);  // cut short: a longer path than MAX_PATH
+    }
+    return win32::FolderOfPath(exe, ::GetACP());
   }
 
   void PumpEvents() override {
@@ -233,12 +222,6 @@ class Win32Platform final : public Platform {
       ::DispatchMessageA(&msg);
     }
   }
-
- private:
-  std::mutex append_mutex_;
-  bool appends_stopped_ = false;
-  std::once_flag program_dir_once_;
-  Text program_dir_;
 };
 
 }  // namespace
