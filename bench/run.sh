@@ -38,7 +38,7 @@ reference="$build/bench/reference_scan"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$repo/bench/runs"
-out="$repo/bench/runs/$(date +%F).md"
+out="$repo/bench/runs/$(date +%F-%H%M).md"
 
 {
   echo "# quarnel-scan side by side, $(date +%F)"
