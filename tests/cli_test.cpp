@@ -84,6 +84,8 @@ TEST_F(CliTest, ErrorsScanNothingAndTouchNoLog) {
       "-f " + Quote(tmp_.Join("no-such-list")) + " " + www,     // unreadable signature file
       "-f " + Quote(tmp_.Join("www")) + " " + www,              // a folder as signature file
       "-e",                                                     // option without its value
+      "-j 0 " + www,                                            // no thread to examine on
+      "-j many " + www,
   };
   for (const auto& args : cases) {
     const RunResult r = Scan(tmp_, "--log " + Log() + " " + args);
@@ -157,6 +159,27 @@ TEST_F(CliTest, TwoProcessesIntoOneLogLoseNoRecord) {
     const size_t first = (log + "\r\n").find(rec + "\r\n");
     ASSERT_NE(first, std::string::npos) << rec;
     EXPECT_NE((log + "\r\n").find(rec + "\r\n", first + 1), std::string::npos) << rec;
+  }
+}
+
+TEST_F(CliTest, AnyThreadCountGivesTheSameOutputAndLog) {
+  for (int i = 0; i < 200; ++i) {
+    tmp_.Write("many/d" + std::to_string(i % 7) + "/f" + std::to_string(i), i % 3 ? "eval(" : "no");
+  }
+  std::string first_out, first_log;
+  for (const char* threads : {"1", "2", "5"}) {
+    ::unlink(log_.c_str());
+    const RunResult r =
+        Scan(tmp_, std::string("-q -j ") + threads + " --log " + Log() + " " + Quote(tmp_.Join("many")));
+    EXPECT_EQ(r.status, 1);
+    if (first_out.empty()) {
+      first_out = r.out;
+      first_log = ReadBytes(log_);
+      EXPECT_EQ(std::count(first_out.begin(), first_out.end(), '\n'), 133);
+    } else {
+      EXPECT_EQ(r.out, first_out) << threads << " threads";
+      EXPECT_EQ(ReadBytes(log_), first_log) << threads << " threads";
+    }
   }
 }
 

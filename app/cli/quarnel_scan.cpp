@@ -47,6 +47,7 @@ constexpr char kUsage[] =
     "      --no-log           write no hit log\n"
     "  -0, --null             end each printed path with a zero byte, not a newline\n"
     "  -q, --quiet            no summary on standard error\n"
+    "  -j, --threads N        examine files on N threads (default: one per core)\n"
     "  -h, --help             show this help\n"
     "      --version          show the version\n"
     "\n"
@@ -59,12 +60,25 @@ struct Options {
   bool no_log = false;
   bool null_terminate = false;
   bool quiet = false;
+  unsigned threads = 0;
   std::vector<std::string> folders;
 };
 
 int UsageError(const std::string& message) {
   std::cerr << "quarnel-scan: " << message << "\nTry 'quarnel-scan --help' for more.\n";
   return 2;
+}
+
+bool ParseThreads(const std::string& text, unsigned* threads) {
+  if (text.empty() || text.size() > 4) return false;
+  unsigned n = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    n = n * 10 + static_cast<unsigned>(c - '0');
+  }
+  if (n < 1 || n > 1024) return false;
+  *threads = n;
+  return true;
 }
 
 // Reads the whole of a signature file, or standard input for "-".
@@ -221,6 +235,11 @@ int Main(int argc, char** argv) {
       options.null_terminate = true;
     } else if (arg == "-q" || arg == "--quiet") {
       options.quiet = true;
+    } else if (arg == "-j" || arg == "--threads") {
+      auto v = value();
+      if (!v || !ParseThreads(*v, &options.threads)) {
+        return UsageError("option " + arg + " needs a number of threads from 1 to 1024");
+      }
     } else {
       return UsageError("unknown option " + arg);
     }
@@ -264,6 +283,7 @@ int Main(int argc, char** argv) {
     ScanSettings settings;
     settings.log_path = log_path;
     settings.progress = &terminal;
+    settings.threads = options.threads;
     ScanJob job(folder, terminal, settings);
     job.Run();
     total.files_examined += job.stats().files_examined;
