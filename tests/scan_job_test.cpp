@@ -192,5 +192,21 @@ TEST(ScanJob, FifoAndDeviceLinksAreNoHitsAndDoNotBlock) {
   EXPECT_EQ(RunScan(tmp, tmp.path(), "\r\n").results, "\r\n" + tmp.Join("real.php"));
 }
 
+TEST(ScanJob, FileHasSignatureDecidesOneFileWithTheCurrentText) {
+  TempDir tmp;
+  const std::string shell = tmp.Write("shell.php", "<?php eval($_POST[1]);");
+  const std::string empty = tmp.Write("empty.php", "");
+  FakeFrontEnd ui("eval(");
+  ScanJob job(tmp.path(), ui, ScanSettings{});
+  EXPECT_TRUE(job.FileHasSignature(shell));
+  EXPECT_FALSE(job.FileHasSignature(empty));
+  EXPECT_FALSE(job.FileHasSignature(tmp.Join("missing.php")));
+  ui.signatures_ = "\r\n";  // the empty line: any non-empty text, never an empty one
+  EXPECT_TRUE(job.FileHasSignature(shell));
+  EXPECT_FALSE(job.FileHasSignature(empty));
+  ui.signatures_ = "";
+  EXPECT_FALSE(job.FileHasSignature(shell));
+}
+
 }  // namespace
 }  // namespace quarnel
