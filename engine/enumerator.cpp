@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <condition_variable>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -107,7 +108,11 @@ class ParallelWalker {
     pending_.push_back(&root);
     outstanding_ = 1;
     std::vector<std::thread> helpers;
-    for (unsigned i = 1; i < threads_; ++i) helpers.emplace_back([this] { Work(); });
+    try {
+      for (unsigned i = 1; i < threads_; ++i) helpers.emplace_back([this] { Work(); });
+    } catch (const std::system_error&) {
+      // Fewer threads than asked: this one and those that started read every folder.
+    }
     Work();
     for (std::thread& t : helpers) t.join();
     Emit(&root);

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <chrono>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -101,7 +102,13 @@ class ScanJob::Examination {
   // Starts the workers with the first signature text. Job's thread only.
   void Start(std::shared_ptr<const Signatures> signatures) {
     Publish(std::move(signatures));
-    for (unsigned i = 0; i < worker_count_; ++i) workers_.emplace_back([this] { Work(); });
+    try {
+      for (unsigned i = 0; i < worker_count_; ++i) workers_.emplace_back([this] { Work(); });
+    } catch (const std::system_error&) {
+      // Fewer threads than asked: those that started share the work.
+    }
+    // None at all: the job's thread examines every file itself.
+    if (workers_.empty()) slots_.clear();
   }
 
   // Files that a worker takes from now on are searched with these signatures.
