@@ -178,18 +178,37 @@ class ParallelWalker {
     }
   }
 
-  void Emit(Node* node) {
+  // Pre-order without recursion: a deep tree must not run a worker's stack out.
+  void Emit(Node* root) {
+    struct Frame {
+      Node* node;
+      size_t next_child;
+    };
+    EmitFiles(root);
+    std::vector<Frame> path = {{root, 0}};
+    while (!path.empty()) {
+      Frame& top = path.back();
+      if (top.next_child < top.node->children.size()) {
+        Node* child = top.node->children[top.next_child++].get();
+        EmitFiles(child);
+        path.push_back({child, 0});
+        continue;
+      }
+      path.pop_back();
+      if (path.empty()) break;
+      // Done with this subfolder: keep the peak near one copy of the list.
+      path.back().node->children[path.back().next_child - 1].reset();
+      platform_.PumpEvents();
+    }
+  }
+
+  void EmitFiles(Node* node) {
     for (size_t i = 0; i < node->files.size(); ++i) {
       list_->push_back(std::move(node->files[i]));
       if (known_regular_) known_regular_->push_back(node->regular[i]);
       platform_.PumpEvents();
     }
     node->files = TextList();
-    for (auto& child : node->children) {
-      Emit(child.get());
-      child.reset();  // done with: keep the peak near one copy of the list
-      platform_.PumpEvents();
-    }
   }
 
   Platform& platform_ = Platform::Default();

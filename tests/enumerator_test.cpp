@@ -190,5 +190,23 @@ TEST(ListEveryFile, SameListAsEnumerateFilesOnAnyNumberOfThreads) {
   EXPECT_TRUE(none.empty());
 }
 
+TEST(ListEveryFile, DeepTreeKeepsItsOrder) {
+  TempDir tmp;
+  std::string deep;
+  for (int level = 0; level < 400; ++level) {
+    deep += (level ? "/d" : "d");
+    if (level % 100 == 0) tmp.Write(deep + "/side/x", "x");  // a sibling branch on the way down
+  }
+  tmp.Write(deep + "/bottom", "x");
+  const TextList expected = List(tmp.path());
+  ASSERT_EQ(expected.size(), 5u);
+  for (unsigned threads : {1u, 2u}) {
+    TextList got;
+    std::vector<bool> regular;
+    ListEveryFile(tmp.path(), &got, &regular, threads);
+    EXPECT_EQ(got, expected) << threads << " threads";
+  }
+}
+
 }  // namespace
 }  // namespace quarnel
