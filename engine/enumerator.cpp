@@ -16,61 +16,39 @@ bool IsDotOrDotDot(const Text& name) {
   return CompareText(name, ".") == 0 || CompareText(name, "..") == 0;
 }
 
+// Not the last byte alone: a folder named with a character whose second byte is 0x5C (淺 in GBK)
+// still needs its backslash, or its search would list the parent instead.
+Text FolderPrefix(Platform& platform, const Text& folder) {
+  return platform.EndsWithSeparator(folder) ? folder : ConcatText({folder, kSeparator});
+}
+
+// The walk as specified step by step: one search per pattern for the files, then one over "*.*"
+// for the subfolders, each walked in turn.
 class Walker {
  public:
-  Walker(const Text& patterns, TextList* list, std::vector<bool>* known_regular)
-      : patterns_(SplitText(patterns, "|")),
-        // One pattern that takes every name: files and subfolders can come from one read of
-        // each folder, in the same order as from a files pass and then a folders pass.
-        one_pass_(patterns_.size() == 1 && IsMatchAll(patterns_[0])),
-        list_(list),
-        known_regular_(known_regular) {}
+  Walker(const Text& patterns, TextList* list) : patterns_(SplitText(patterns, "|")), list_(list) {}
 
   void Level(const Text& folder) {
-    // Not the last byte alone: a folder named with a character whose second byte is 0x5C (淺 in
-    // GBK) still needs its backslash, or its search would list the parent instead.
-    const Text prefix =
-        platform_.EndsWithSeparator(folder) ? folder : ConcatText({folder, kSeparator});
-    SearchHandle handle;
-    if (one_pass_) {
-      handle.search = platform_.StartSearch(ConcatText({prefix, patterns_[0]}));
-      if (!handle.search) return;
-    }
     FolderId id;
-    const bool known = (handle.search && handle.search->GetFolderId(&id)) ||
-                       platform_.GetFolderId(folder, &id);
+    const bool known = platform_.GetFolderId(folder, &id);
     if (known) {
       for (const FolderId& a : ancestors_) {
         if (a == id) return;  // a link led back onto the current path: the walk would never end
       }
       ancestors_.push_back(id);
     }
-
-    std::vector<Text> subfolders;
-    if (one_pass_) {
-      DirEntry entry;
-      while (handle.search->Next(&entry)) {
-        if (entry.name.empty()) continue;
-        if (entry.is_folder) {
-          if (!IsDotOrDotDot(entry.name)) subfolders.push_back(std::move(entry.name));
-        } else {
-          Add(prefix, entry.name, entry.known_regular);
-        }
-      }
-      handle.search.reset();
-    } else {
-      for (const Text& pattern : patterns_) {
-        for (Text name = FindEntry(ConcatText({prefix, pattern}), EntryKind::kFiles, &handle);
-             !name.empty(); name = FindEntry(Text(), EntryKind::kFiles, &handle)) {
-          Add(prefix, name, false);
-        }
-      }
-      for (Text name = FindEntry(ConcatText({prefix, "*.*"}), EntryKind::kFolders, &handle);
-           !name.empty(); name = FindEntry(Text(), EntryKind::kFolders, &handle)) {
-        if (!IsDotOrDotDot(name)) subfolders.push_back(std::move(name));
+    const Text prefix = FolderPrefix(platform_, folder);
+    SearchHandle handle;
+    for (const Text& pattern : patterns_) {
+      for (Text name = FindEntry(ConcatText({prefix, pattern}), EntryKind::kFiles, &handle);
+           !name.empty(); name = FindEntry(Text(), EntryKind::kFiles, &handle)) {
+        list_->push_back(ConcatText({prefix, name}));
+        platform_.PumpEvents();
       }
     }
-    for (const Text& name : subfolders) {
+    for (Text name = FindEntry(ConcatText({prefix, "*.*"}), EntryKind::kFolders, &handle);
+         !name.empty(); name = FindEntry(Text(), EntryKind::kFolders, &handle)) {
+      if (IsDotOrDotDot(name)) continue;
       Level(ConcatText({prefix, name}));
       platform_.PumpEvents();
     }
@@ -78,28 +56,18 @@ class Walker {
   }
 
  private:
-  static bool IsMatchAll(const Text& pattern) { return pattern == "*.*" || pattern == "*"; }
-
-  void Add(const Text& prefix, const Text& name, bool known_regular) {
-    list_->push_back(ConcatText({prefix, name}));
-    if (known_regular_) known_regular_->push_back(known_regular);
-    platform_.PumpEvents();
-  }
-
   Platform& platform_ = Platform::Default();
   const TextList patterns_;
-  const bool one_pass_;
   TextList* const list_;
-  std::vector<bool>* const known_regular_;
   std::vector<FolderId> ancestors_;
 };
 
-// The one-pass walk with folders read on several threads at once. Each folder is read exactly
-// once, as in the one-thread walk; the results are then put together in that walk's order
-// (a folder's files, then each subfolder's whole listing in read order), so the list is the same.
-class ParallelWalker {
+// The "*.*" walk with each folder read once, files and subfolders from the same pass, on one or
+// more threads. The results are then put together in Walker's order (a folder's files, then each
+// subfolder's whole listing in read order), so the list is the same.
+class OnePassWalker {
  public:
-  ParallelWalker(TextList* list, std::vector<bool>* known_regular, unsigned threads)
+  OnePassWalker(TextList* list, std::vector<bool>* known_regular, unsigned threads)
       : list_(list), known_regular_(known_regular), threads_(std::max(1u, threads)) {}
 
   void Walk(const Text& root_folder) {
@@ -151,9 +119,7 @@ class ParallelWalker {
   }
 
   void Read(Node* node) {
-    const Text prefix = platform_.EndsWithSeparator(node->folder)
-                            ? node->folder
-                            : ConcatText({node->folder, kSeparator});
+    const Text prefix = FolderPrefix(platform_, node->folder);
     std::unique_ptr<DirectorySearch> search = platform_.StartSearch(ConcatText({prefix, "*.*"}));
     if (!search) return;
     node->known_id = search->GetFolderId(&node->id) || platform_.GetFolderId(node->folder, &node->id);
@@ -240,19 +206,15 @@ Text FindEntry(const Text& search_path, EntryKind kind, SearchHandle* handle) {
 
 int64_t EnumerateFiles(const Text& folder, const Text& patterns, TextList* list) {
   const Text copy = folder;
-  Walker(patterns, list, nullptr).Level(copy);
+  Walker(patterns, list).Level(copy);
   return static_cast<int64_t>(list->size());
 }
 
 void ListEveryFile(const Text& folder, TextList* list, std::vector<bool>* known_regular,
                    unsigned threads) {
   const Text copy = folder;
-  if (threads == 1) {
-    Walker("*.*", list, known_regular).Level(copy);
-    return;
-  }
   if (threads == 0) threads = std::max(1u, std::thread::hardware_concurrency());
-  ParallelWalker(list, known_regular, threads).Walk(copy);
+  OnePassWalker(list, known_regular, threads).Walk(copy);
 }
 
 }  // namespace quarnel
